@@ -52,6 +52,13 @@ inline bool less(Real a, Real b) {
 }
 inline bool greater(Real a, Real b) { return less(b, a); }
 
+// Equality test: a NaN on either side is an invalid operation too.
+inline bool equal(Real a, Real b) {
+    if (std::isnan(a.v) || std::isnan(b.v)) [[unlikely]]
+        raise(Fault::InvalidOperation);
+    return a.v == b.v;
+}
+
 // base ^ exponent with the standard library's pow.
 inline Real power(Real base, Real exponent) {
     const double r = std::pow(base.v, exponent.v);

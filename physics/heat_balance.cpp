@@ -177,7 +177,7 @@ double getLdown(double T, double e, double s) {
     const Real b = detail::blackBody(T);
     const Real S = s;
     Real k = ((0.826 * S * S * S) - (1.234 * S * S)) + 1.135 * S + 0.298;
-    if (s == 0.0)
+    if (detail::equal(S, 0.0))
         k = 0.2235;  // fully clouded
     const Real L0 = getLdown0(T, e);
     return (b * (1.0 - k * (1.0 - L0 / b))).v;
