@@ -34,8 +34,8 @@ public:
 
 enum class Fault { DivisionByZero, Overflow, InvalidOperation };
 
-// A floating-point fault; what() names it ("floating-point division by zero",
-// "floating-point overflow", "invalid floating-point operation").
+// A floating-point fault; what() names it ("Floating-point division by zero",
+// "Floating-point overflow", "Invalid floating-point operation").
 class FloatingPointError : public Error {
 public:
     explicit FloatingPointError(Fault fault);
