@@ -11,8 +11,8 @@ PACKAGES=(
   build-essential cmake pkg-config
   libgtest-dev libbenchmark-dev
   qt6-base-dev
-  fonts-dejavu-core
-  locales xvfb xauth xdotool
+  fonts-dejavu-core fonts-liberation2
+  locales xvfb xauth xdotool libx11-dev
 )
 
 as_root() { if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi; }
