@@ -63,12 +63,11 @@ void typeKeys(WindowModel& window, std::size_t input, const std::string& keys) {
 
 TEST(WindowModel, CreationShowsDefaultsAndHidesEveryResult) {
     const WindowModel window;
-    const char* const inputs[][2] = {{"1", "15.0"},  {"2", "60.0"},  {"3", "2.0"},
-                                     {"4", "1033.2"}, {"7", "0.10"}, {"8", "0.00100"},
-                                     {"9", "0.20"},  {"13", "300.0"}, {"14", "300.0"},
-                                     {"20", "50.0"}};
+    const std::pair<std::size_t, const char*> inputs[] = {
+        {1, "15.0"}, {2, "60.0"},   {3, "2.0"},    {4, "1033.2"}, {7, "0.10"},
+        {8, "0.00100"}, {9, "0.20"}, {13, "300.0"}, {14, "300.0"}, {20, "50.0"}};
     for (const auto& [edit, text] : inputs)
-        EXPECT_EQ(window.texts()[std::stoul(edit)], text) << "Edit" << edit;
+        EXPECT_EQ(window.texts()[edit], text) << "Edit" << edit;
     for (int edit : {5, 6, 10, 11, 12, 15, 16, 17, 18, 19, 21, 22, 23, 24, 25, 26})
         EXPECT_EQ(window.texts()[static_cast<std::size_t>(edit)], "***") << "Edit" << edit;
     EXPECT_EQ(window.work().pa, 1033.2);
