@@ -126,6 +126,7 @@ struct Sweep {
     std::string slowestAt;
     WorkValues slowestInputs{};
     double totalSeconds = 0.0;
+    std::vector<int> closedPasses;
 
     void run(const WorkValues& inputs) {
         ++points;
@@ -159,7 +160,7 @@ struct Sweep {
                                                  : "after the solver";
             outcome = std::string("FloatingPointError: ") + faultName(e.fault()) + ", " + stage;
         } catch (const physics::NoBalanceError&) {
-            outcome = "NoBalanceError";
+            outcome = "NoBalanceError";  // refined below by its pass count
         } catch (const std::exception& e) {
             outcome = std::string("VIOLATION: unexpected exception: ") + e.what();
             ++violations;
@@ -169,16 +170,21 @@ struct Sweep {
         alarm(0);
 
         totalSeconds += seconds;
+        const int passes = countPasses(inputs);
+        if (outcome == "NoBalanceError")
+            outcome += passes >= physics::kMaxTsPasses ? ", at the pass bound"
+                                                       : ", the step stopped moving the trial temperature";
+        Outcome& o = outcomes[outcome];
+        if (o.count++ == 0)
+            o.example = where;
+        if (outcome == "closed")
+            closedPasses.push_back(passes);
         if (seconds > slowest) {
             slowest = seconds;
             slowestAt = where + " (" + outcome + ")";
             slowestInputs = inputs;
         }
-        Outcome& o = outcomes[outcome];
-        if (o.count++ == 0)
-            o.example = where;
 
-        const int passes = countPasses(inputs);
         if (passes > mostPasses) {
             mostPasses = passes;
             mostPassesAt = where + " (" + outcome + ")";
@@ -238,6 +244,12 @@ int main(int argc, char** argv) {
         std::printf("  %6ld  %s\n          e.g. %s\n", o.count, outcome.c_str(), o.example.c_str());
     std::printf("\nmost solver passes of a closed balance: %d\n  at %s\n",
                 sweep.mostPassesClosed, sweep.mostPassesClosedAt.c_str());
+    if (!sweep.closedPasses.empty()) {
+        auto& p = sweep.closedPasses;
+        std::sort(p.begin(), p.end());
+        std::printf("solver passes of a closed balance: median %d, 99th percentile %d\n",
+                    p[p.size() / 2], p[p.size() * 99 / 100]);
+    }
     std::printf("most solver passes of any point: %d (bound %d)\n  at %s\n", sweep.mostPasses,
                 physics::kMaxTsPasses, sweep.mostPassesAt.c_str());
     // One timing can catch the machine busy: time the slowest point again
