@@ -2,10 +2,10 @@
 // until its first top-level window is mapped, closes it as a window manager
 // would (WM_DELETE_WINDOW), and reads the program's peak resident memory.
 //
-//   startup_probe RUNS PROGRAM_A PROGRAM_B
+//   startup_probe RUNS BASELINE PROGRAM...
 //
-// Runs the two programs alternately RUNS times each and prints the medians
-// and the ratios A / B. Needs DISPLAY (run it under xvfb-run).
+// Runs the programs in turn, RUNS rounds, and prints each one's medians and
+// their ratios to the baseline's. Needs DISPLAY (run it under xvfb-run).
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <sys/resource.h>
@@ -92,11 +92,12 @@ T median(std::vector<T> values) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 4) {
-        std::fprintf(stderr, "usage: %s RUNS PROGRAM_A PROGRAM_B\n", argv[0]);
+    if (argc < 4) {
+        std::fprintf(stderr, "usage: %s RUNS BASELINE PROGRAM...\n", argv[0]);
         return 2;
     }
     const int runs = std::max(1, std::atoi(argv[1]));
+    const int programs = argc - 2;
     Display* display = XOpenDisplay(nullptr);
     if (display == nullptr) {
         std::fprintf(stderr, "no X display\n");
@@ -104,25 +105,27 @@ int main(int argc, char** argv) {
     }
     XSelectInput(display, DefaultRootWindow(display), SubstructureNotifyMask);
 
-    std::vector<double> timeA, timeB;
-    std::vector<long> memA, memB;
-    runOnce(display, argv[2]);  // warm the file cache for both
-    runOnce(display, argv[3]);
+    std::vector<std::vector<double>> times(static_cast<std::size_t>(programs));
+    std::vector<std::vector<long>> peaks(static_cast<std::size_t>(programs));
+    for (int p = 0; p < programs; ++p)
+        runOnce(display, argv[2 + p]);  // warm the file cache
     for (int i = 0; i < runs; ++i) {
-        const Sample a = runOnce(display, argv[2]);
-        const Sample b = runOnce(display, argv[3]);
-        timeA.push_back(a.startMs);
-        timeB.push_back(b.startMs);
-        memA.push_back(a.peakKb);
-        memB.push_back(b.peakKb);
+        for (int p = 0; p < programs; ++p) {
+            const Sample sample = runOnce(display, argv[2 + p]);
+            times[static_cast<std::size_t>(p)].push_back(sample.startMs);
+            peaks[static_cast<std::size_t>(p)].push_back(sample.peakKb);
+        }
     }
-    const double tA = median(timeA), tB = median(timeB);
-    const long mA = median(memA), mB = median(memB);
-    std::printf("runs each: %d\n", runs);
-    std::printf("start-up to window shown (median ms): %s %.1f, %s %.1f, ratio %.2f\n",
-                argv[2], tA, argv[3], tB, tA / tB);
-    std::printf("peak resident memory (median KiB): %s %ld, %s %ld, ratio %.2f\n",
-                argv[2], mA, argv[3], mB, static_cast<double>(mA) / static_cast<double>(mB));
+    const double baseTime = median(times[0]);
+    const double basePeak = static_cast<double>(median(peaks[0]));
+    std::printf("%d runs each; medians; ratios to %s\n", runs, argv[2]);
+    std::printf("%-28s %12s %8s %14s %8s\n", "program", "start-up ms", "ratio", "peak RSS KiB", "ratio");
+    for (int p = 0; p < programs; ++p) {
+        const double t = median(times[static_cast<std::size_t>(p)]);
+        const long m = median(peaks[static_cast<std::size_t>(p)]);
+        std::printf("%-28s %12.1f %8.2f %14ld %8.2f\n", argv[2 + p], t, t / baseTime, m,
+                    static_cast<double>(m) / basePeak);
+    }
     XCloseDisplay(display);
     return 0;
 }
