@@ -31,6 +31,10 @@ install(FILES
   ${PROJECT_BINARY_DIR}/TerravelPhysicsConfigVersion.cmake
   DESTINATION ${physics_cmake_dir} COMPONENT library)
 
+# The pkg-config file finds the prefix from its own place, so the installed
+# tree can be moved (cmake --install --prefix, the Debian package).
+file(RELATIVE_PATH pc_to_prefix "/${CMAKE_INSTALL_LIBDIR}/pkgconfig" "/")
+string(REGEX REPLACE "/$" "" pc_to_prefix "${pc_to_prefix}")
 configure_file(${PROJECT_SOURCE_DIR}/cmake/terravel-physics.pc.in
   ${PROJECT_BINARY_DIR}/terravel-physics.pc @ONLY)
 install(FILES ${PROJECT_BINARY_DIR}/terravel-physics.pc
