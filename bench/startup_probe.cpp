@@ -119,11 +119,11 @@ int main(int argc, char** argv) {
     const double baseTime = median(times[0]);
     const double basePeak = static_cast<double>(median(peaks[0]));
     std::printf("%d runs each; medians; ratios to %s\n", runs, argv[2]);
-    std::printf("%-28s %12s %8s %14s %8s\n", "program", "start-up ms", "ratio", "peak RSS KiB", "ratio");
+    std::printf("%-40s %12s %8s %14s %8s\n", "program", "start-up ms", "ratio", "peak RSS KiB", "ratio");
     for (int p = 0; p < programs; ++p) {
         const double t = median(times[static_cast<std::size_t>(p)]);
         const long m = median(peaks[static_cast<std::size_t>(p)]);
-        std::printf("%-28s %12.1f %8.2f %14ld %8.2f\n", argv[2 + p], t, t / baseTime, m,
+        std::printf("%-40s %12.1f %8.2f %14ld %8.2f\n", argv[2 + p], t, t / baseTime, m,
                     static_cast<double>(m) / basePeak);
     }
     XCloseDisplay(display);
