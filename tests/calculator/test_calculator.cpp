@@ -4,6 +4,7 @@
 #include <clocale>
 #include <cmath>
 #include <limits>
+#include <optional>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -264,17 +265,21 @@ TEST(Calculate, FaultKeepsEarlierResultsAndOldLaterOnes) {
             w.evap = kOld;
         return w;
     };
+    // The floating-point fault calculate ends in.
+    auto faultOf = [](WorkValues& w) -> std::optional<physics::Fault> {
+        try {
+            calculate(w);
+        } catch (const physics::FloatingPointError& e) {
+            return e.fault();
+        }
+        return std::nullopt;
+    };
 
     {
         SCOPED_TRACE("air temperature at the pole of the saturation formula");
         WorkValues w = stale();
         w.Ta = -237.3;
-        try {
-            calculate(w);
-            FAIL() << "no error";
-        } catch (const physics::FloatingPointError& e) {
-            EXPECT_EQ(e.fault(), physics::Fault::DivisionByZero);
-        }
+        EXPECT_EQ(faultOf(w), physics::Fault::DivisionByZero);
         EXPECT_EQ(w.ea, kOld);
         EXPECT_EQ(w.evap, kOld);
     }
@@ -294,12 +299,7 @@ TEST(Calculate, FaultKeepsEarlierResultsAndOldLaterOnes) {
         SCOPED_TRACE("NaN air temperature faults at the solver's first comparison");
         WorkValues w = stale();
         w.Ta = kNaN;
-        try {
-            calculate(w);
-            FAIL() << "no error";
-        } catch (const physics::FloatingPointError& e) {
-            EXPECT_EQ(e.fault(), physics::Fault::InvalidOperation);
-        }
+        EXPECT_EQ(faultOf(w), physics::Fault::InvalidOperation);
         EXPECT_TRUE(std::isnan(w.ea));
         EXPECT_EQ(w.Ts, kOld);
     }
@@ -307,12 +307,7 @@ TEST(Calculate, FaultKeepsEarlierResultsAndOldLaterOnes) {
         SCOPED_TRACE("infinite solar radiation: inf - inf in the available energy");
         WorkValues w = stale();
         w.Rs = kInf;
-        try {
-            calculate(w);
-            FAIL() << "no error";
-        } catch (const physics::FloatingPointError& e) {
-            EXPECT_EQ(e.fault(), physics::Fault::InvalidOperation);
-        }
+        EXPECT_EQ(faultOf(w), physics::Fault::InvalidOperation);
         EXPECT_EQ(w.Rsu, kInf);
         EXPECT_EQ(w.Ts, kOld);
     }
