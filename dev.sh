@@ -35,14 +35,14 @@ deps() {
 
 build() {
   cmake --preset "$1" >/dev/null
-  cmake --build --preset "$1"
+  cmake --build --preset "$1" "${@:2}"
 }
 
 case "${1:-}" in
   deps) deps ;;
   run)
     deps
-    build release
+    build release --target terravel
     exec ./build/release/app/terravel ;;
   test)
     deps
