@@ -1,5 +1,6 @@
 #include "tform1.h"
 
+#include <QDir>
 #include <QGroupBox>
 #include <QIcon>
 #include <QLabel>
@@ -173,6 +174,16 @@ QFont face(int pixels) {
     return font;
 }
 
+// The window icon from every render of the artwork that the resource holds,
+// each at its own size.
+QIcon applicationIcon() {
+    QIcon icon;
+    const QDir renders(QStringLiteral(":/icons"));
+    for (const QString& name : renders.entryList({QStringLiteral("*.png")}, QDir::Files))
+        icon.addFile(renders.filePath(name));
+    return icon;
+}
+
 void setBlackText(QWidget* widget) {
     QPalette palette = widget->palette();
     for (const QPalette::ColorRole role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
@@ -338,7 +349,7 @@ QLineEdit* TForm1::editField(int edit) const {
 
 void TForm1::buildWindow() {
     setWindowTitle(QStringLiteral("Terravel"));
-    setWindowIcon(QIcon(QStringLiteral(":/terravel.png")));
+    setWindowIcon(applicationIcon());
     setFont(face(kTextPixels));
     setFixedSize(kClientWidth, kClientHeight);
     move(kWindowPosition);

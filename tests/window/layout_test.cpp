@@ -2,8 +2,11 @@
 // kind, and the member that refers to each control.
 #include <QGroupBox>
 #include <QIcon>
+#include <QImage>
 #include <QLabel>
 #include <QPushButton>
+
+#include <algorithm>
 
 #include "window_test.h"
 
@@ -34,8 +37,22 @@ void LayoutTest::window() {
     QVERIFY(flags.testFlag(Qt::WindowMinimizeButtonHint));
     QVERIFY(!flags.testFlag(Qt::WindowMaximizeButtonHint));
 
-    // The icon comes from the compiled-in resource, 32 by 32.
-    QCOMPARE(form->windowIcon().availableSizes(), QList<QSize>{QSize(32, 32)});
+    // The icon holds every render of the artwork, and a title bar at scale 2
+    // gets the 64-pixel render itself, not the 32-pixel one enlarged.
+    const QIcon icon = form->windowIcon();
+    QList<QSize> sizes = icon.availableSizes();
+    std::sort(sizes.begin(), sizes.end(),
+              [](QSize a, QSize b) { return a.width() < b.width(); });
+    const QList<QSize> renders{QSize(16, 16), QSize(24, 24),   QSize(32, 32),  QSize(48, 48),
+                               QSize(64, 64), QSize(128, 128), QSize(256, 256)};
+    QCOMPARE(sizes, renders);
+    QImage doubled = icon.pixmap(QSize(32, 32), 2.0).toImage();
+    doubled.setDevicePixelRatio(1.0);
+    const QImage render64(QStringLiteral(":/icons/64.png"));
+    QVERIFY(!render64.isNull());
+    QCOMPARE(doubled.size(), QSize(64, 64));
+    QCOMPARE(doubled.convertToFormat(QImage::Format_ARGB32_Premultiplied),
+             render64.convertToFormat(QImage::Format_ARGB32_Premultiplied));
 }
 
 // Labels size themselves to their text, so only their place is fixed: their
