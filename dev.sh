@@ -13,6 +13,7 @@ PACKAGES=(
   qt6-base-dev
   fonts-dejavu-core fonts-liberation2
   locales xvfb xauth xdotool libx11-dev
+  pybind11-dev python3-dev python3-numpy python3-pytest python3-xarray python3-dask
 )
 
 as_root() { if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi; }
