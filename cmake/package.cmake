@@ -104,8 +104,8 @@ if(TERRAVEL_BUILD_PYTHON)
   set(CPACK_DEBIAN_PYTHON3-TERRAVEL_PACKAGE_NAME python3-terravel)
   set(CPACK_DEBIAN_PYTHON3-TERRAVEL_PACKAGE_SECTION python)
   # dpkg-shlibdeps sees the extension module's libraries, not the Python it
-  # is built for; the Python front end may add its modules' packages to
-  # TERRAVEL_PYTHON_DEB_DEPENDS (python3-numpy, ...).
+  # is built for nor the modules it imports: NumPy always, xarray for
+  # terravel.xarray. More can go in TERRAVEL_PYTHON_DEB_DEPENDS.
   find_package(Python3 COMPONENTS Interpreter QUIET)
   if(Python3_VERSION_MAJOR AND Python3_VERSION_MINOR)
     math(EXPR next_minor "${Python3_VERSION_MINOR} + 1")
@@ -113,7 +113,9 @@ if(TERRAVEL_BUILD_PYTHON)
   else()
     set(python_depends "python3")
   endif()
-  string(JOIN ", " CPACK_DEBIAN_PYTHON3-TERRAVEL_PACKAGE_DEPENDS ${python_depends} ${TERRAVEL_PYTHON_DEB_DEPENDS})
+  string(JOIN ", " CPACK_DEBIAN_PYTHON3-TERRAVEL_PACKAGE_DEPENDS
+    ${python_depends} python3-numpy ${TERRAVEL_PYTHON_DEB_DEPENDS})
+  set(CPACK_DEBIAN_PYTHON3-TERRAVEL_PACKAGE_SUGGESTS python3-xarray)
   set(CPACK_DEBIAN_PYTHON3-TERRAVEL_DESCRIPTION "surface heat-balance calculator (Python 3 module)
 The Terravel calculation for arrays of inputs in Python: every row gives the
 ground surface temperature at which the surface energy balance closes and
