@@ -9,7 +9,7 @@ cd "$(dirname "$0")"
 
 PACKAGES=(
   build-essential cmake pkg-config
-  libgtest-dev libbenchmark-dev
+  libgtest-dev libbenchmark-dev libcli11-dev
   qt6-base-dev
   fonts-dejavu-core fonts-liberation2
   locales xvfb xauth xdotool libx11-dev
