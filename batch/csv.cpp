@@ -142,7 +142,9 @@ std::size_t CsvReader::read(Cells& cells) {
 }
 
 bool needsQuotes(std::string_view cell) {
-    if (!cell.empty() && cell.front() == '"')
+    // A cell that starts like a byte-order mark is quoted, or a reader would
+    // drop those bytes from the first cell of a table.
+    if (cell.starts_with('"') || cell.starts_with("\xEF\xBB\xBF"))
         return true;
     for (const char c : cell)
         if (c == ',' || c == '"' || c == '\n' || c == '\r')

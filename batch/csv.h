@@ -80,7 +80,7 @@ private:
 };
 
 // Appends a cell to `out`, in double quotes (inner quotes doubled) when it
-// holds a comma, a quote or a line break.
+// holds a comma, a quote or a line break, or starts with a byte-order mark.
 void appendCell(std::string& out, std::string_view cell);
 
 // True when appendCell would quote the cell.

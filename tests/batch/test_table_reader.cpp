@@ -98,7 +98,7 @@ TEST(CsvReader, MalformedTablesNameTheLine) {
 
 TEST(CsvWriter, QuotesOnlyWhatNeedsItAndReadsBack) {
     const std::vector<std::string> cells{"plain", "", "a,b", "say \"x\"", "two\nlines", "\"",
-                                         " blank ", "cr\r"};
+                                         " blank ", "cr\r", "\xEF\xBB\xBFmark"};
     std::string line;
     for (std::size_t i = 0; i < cells.size(); ++i) {
         appendCell(line, cells[i]);
@@ -106,6 +106,10 @@ TEST(CsvWriter, QuotesOnlyWhatNeedsItAndReadsBack) {
     }
     EXPECT_EQ(line.substr(0, 15), "plain,,\"a,b\",\"s");
     EXPECT_EQ(readAll(line, 7), Records{cells});
+    // First in a table, a cell that starts like a byte-order mark keeps it.
+    std::string first;
+    appendCell(first, "\xEF\xBB\xBFmark");
+    EXPECT_EQ(readAll(first + ",x\n", 2), (Records{{"\xEF\xBB\xBFmark", "x"}}));
 }
 
 TEST(ReadCell, AcceptsOnlyWholeFiniteDecimalNumbers) {
