@@ -56,13 +56,8 @@ if(TERRAVEL_BUILD_PYTHON)
   list(APPEND terravel_packages python3-terravel)
 endif()
 
-# Debian's changelog doubles as the release history of every package; its
-# newest entry must be this version.
-file(STRINGS ${PROJECT_SOURCE_DIR}/packaging/changelog changelog_head LIMIT_COUNT 1)
-if(NOT changelog_head MATCHES "^terravel \\(${PROJECT_VERSION}\\) ")
-  message(FATAL_ERROR "packaging/changelog does not start with version "
-    "${PROJECT_VERSION}: add an entry for it")
-endif()
+# Debian's changelog doubles as the release history of every package; the
+# package build checks that its newest entry is this version.
 foreach(package IN LISTS terravel_packages)
   install(FILES ${PROJECT_SOURCE_DIR}/packaging/copyright ${PROJECT_SOURCE_DIR}/packaging/changelog
     DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/${package} COMPONENT ${package})
@@ -82,6 +77,8 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # Stripping and compressing, for every file of every package.
 set(CPACK_PRE_BUILD_SCRIPTS ${PROJECT_SOURCE_DIR}/packaging/finish-package.cmake)
 set(CPACK_TERRAVEL_STRIP ${CMAKE_STRIP})
+set(CPACK_TERRAVEL_CHANGELOG ${PROJECT_SOURCE_DIR}/packaging/changelog)
+set(CPACK_TERRAVEL_METAINFO ${PROJECT_SOURCE_DIR}/data/${TERRAVEL_APP_ID}.metainfo.xml)
 # Run-time dependencies are derived from the binaries by dpkg-shlibdeps.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 

@@ -9,6 +9,17 @@
 if(NOT CPACK_TERRAVEL_STRIP)
   message(FATAL_ERROR "no strip program: CMAKE_STRIP is empty")
 endif()
+# A release names itself in the changelog and in the AppStream file.
+file(STRINGS "${CPACK_TERRAVEL_CHANGELOG}" changelog_head LIMIT_COUNT 1)
+if(NOT changelog_head MATCHES "^terravel \\(${CPACK_PACKAGE_VERSION}\\) ")
+  message(FATAL_ERROR "packaging/changelog does not start with version "
+    "${CPACK_PACKAGE_VERSION}: add an entry for it")
+endif()
+file(READ "${CPACK_TERRAVEL_METAINFO}" metainfo)
+if(NOT metainfo MATCHES "<releases>[ \n]*<release version=\"${CPACK_PACKAGE_VERSION}\"")
+  message(FATAL_ERROR "the newest release in ${CPACK_TERRAVEL_METAINFO} is not "
+    "${CPACK_PACKAGE_VERSION}: add a <release> for it")
+endif()
 file(GLOB_RECURSE staged LIST_DIRECTORIES false "${CPACK_TEMPORARY_DIRECTORY}/*")
 
 function(run)
