@@ -16,3 +16,5 @@ QT_QPA_PLATFORM=offscreen $b/bench_calculate --benchmark_repetitions=5 \
 echo "== start-up to the window shown, and peak resident memory"
 xvfb-run -a $b/startup_probe 20 $b/bare_window $b/bare_window_text build/release/app/terravel \
   2>/dev/null
+echo "== terravel-batch on a million rows, against pandas and NumPy"
+bench/batch/run.sh build/release/batch/terravel-batch
