@@ -63,6 +63,8 @@ def test_arguments_broadcast_together():
     for i, j, k in np.ndindex(3, 4, 2):
         one = terravel.balance(Ta=Ta[i, 0, 0], Rs=Rs[0, j, 0], rh=rh[k], u=3.0)
         assert same_bits([r[i, j, k] for r in got], one)
+    empty = terravel.balance(Ta=np.zeros((0, 1)), rh=rh)
+    assert all(r.shape == (0, 2) for r in empty) and empty.status.shape == (0, 2)
     with pytest.raises(ValueError, match=r"cannot broadcast Rs with shape \(1, 4, 1\) "
                                          r"together with G with shape \(5, 1\)"):
         terravel.balance(Ta=Ta, Rs=Rs, G=np.zeros((5, 1)))
