@@ -36,8 +36,40 @@ void raiseFor(double r, double, double) {
     raise(std::isnan(r) ? Fault::InvalidOperation : Fault::Overflow);
 }
 
+// The formulas of the surface temperature search, for every number type
+// (see checked.h); the public functions below are their Real cases.
+
+template <class N = Real>
+N airDensity(Number<N> T, Number<N> P, Number<N> e) {
+    const N temperatureFactor = 273.15 / (T + 273.15);
+    const N pressureFactor = P / 1013.25;
+    const N vapourFactor = 1.0 - e / P * 0.378;
+    return 1.293 * temperatureFactor * pressureFactor * vapourFactor;
+}
+
+template <class N = Real>
+N specificHeat(Number<N> T) { return 1005.0 + 0.05 * T; }
+
+template <class N = Real>
+N latentHeat(Number<N> T) { return 2500000.0 - 2400.0 * T; }
+
 // Tetens exponent 7.5 T / (237.3 + T).
-static Real tetensExponent(Real T) { return 7.5 * T / (237.3 + T); }
+template <class N = Real>
+N tetensExponent(Number<N> T) { return 7.5 * T / (237.3 + T); }
+
+template <class N = Real>
+N saturationPressure(Number<N> T) {
+    return 6.1078 * power(N(10.0), tetensExponent<N>(T));
+}
+
+template <class N = Real>
+N specificHumidity(Number<N> e, Number<N> P) {
+    const N r = e / P;
+    return 0.622 * r / (1.0 - 0.378 * r);
+}
+
+template <class N = Real>
+N vapourPressure(Number<N> q, Number<N> P) { return q * P / (0.622 + 0.378 * q); }
 
 }  // namespace detail
 
@@ -46,16 +78,11 @@ using detail::tetensExponent;
 // ---------------------------------------------------------------------------
 // Moist-air properties
 
-double getRho(double T, double P, double e) {
-    const Real temperatureFactor = 273.15 / (Real(T) + 273.15);
-    const Real pressureFactor = Real(P) / 1013.25;
-    const Real vapourFactor = 1.0 - Real(e) / P * 0.378;
-    return (1.293 * temperatureFactor * pressureFactor * vapourFactor).v;
-}
+double getRho(double T, double P, double e) { return detail::airDensity(T, P, e).v; }
 
-double getCp(double T) { return (1005.0 + 0.05 * Real(T)).v; }
+double getCp(double T) { return detail::specificHeat(T).v; }
 
-double getL(double T) { return (2500000.0 - 2400.0 * Real(T)).v; }
+double getL(double T) { return detail::latentHeat(T).v; }
 
 double getPz(double P0, double T, double z) {
     const Real Tk = Real(T) + 273.15;
@@ -64,9 +91,7 @@ double getPz(double P0, double T, double z) {
     return (P0 * detail::power(base, n)).v;
 }
 
-double getEs(double T) {
-    return (6.1078 * detail::power(10.0, tetensExponent(T))).v;
-}
+double getEs(double T) { return detail::saturationPressure(T).v; }
 
 double getQs(double T, double P) { return getQ(getEs(T), P); }
 
@@ -82,14 +107,9 @@ double getDqs(double T, double P) {
     return (Real(getDes(T)) * 0.622 * P / (d * d)).v;
 }
 
-double getQ(double e, double P) {
-    const Real r = Real(e) / P;
-    return (0.622 * r / (1.0 - 0.378 * r)).v;
-}
+double getQ(double e, double P) { return detail::specificHumidity(e, P).v; }
 
-double getE(double q, double P) {
-    return (Real(q) * P / (0.622 + 0.378 * Real(q))).v;
-}
+double getE(double q, double P) { return detail::vapourPressure(q, P).v; }
 
 double getErh(double f, double T) { return (f * Real(getEs(T))).v; }
 
@@ -110,57 +130,128 @@ double getTdew(double e) {
 
 namespace {
 
+using detail::Number;
+using detail::Plain;
+using detail::Traced;
+
 constexpr double kTolerance = 0.0005;  // W/m2
 
-template <class Observe>
-double searchTs(Real Q, Real u, Real Ta, Real qa, double pa, Real ch, Real beta,
-                double& LuOut, double& HOut, double& lEOut, Observe&& observe) {
-    // Air properties at the air temperature, fixed for the whole search.
-    const Real cp = getCp(Ta.v);
-    const Real e = getE(qa.v, pa);
-    const Real rho = getRho(Ta.v, pa, e.v);
-    const Real L = getL(Ta.v);
+// The inputs of the search and the air properties at the air temperature,
+// fixed for the whole search.
+template <class N>
+struct Surface {
+    N Q, u, Ta, qa, pa, ch, beta;
+    N cp, rho, L;
 
-    Real Ts = Ta + 10.0;
-    Real step = -20.0;
-    for (int pass = 1;; ++pass) {
-        const Real qs = getQs(Ts.v, pa);
-        const Real Lu = detail::blackBody(Ts);
-        const Real H = cp * rho * ch * u * (Ts - Ta);
-        const Real lE = L * rho * beta * ch * u * (qs - qa);
-        const Real R = Q - Lu - H - lE;
-        if (detail::less(R * step, 0.0))
+    template <class M>
+    Surface<M> as() const {
+        return {Q.v, u.v, Ta.v, qa.v, pa.v, ch.v, beta.v, cp.v, rho.v, L.v};
+    }
+};
+
+template <class N>
+Surface<N> surface(N Q, N u, N Ta, N qa, N pa, N ch, N beta) {
+    const N cp = detail::specificHeat<N>(Ta);
+    const N e = detail::vapourPressure<N>(qa, pa);
+    const N rho = detail::airDensity<N>(Ta, pa, e);
+    const N L = detail::latentHeat<N>(Ta);
+    return {Q, u, Ta, qa, pa, ch, beta, cp, rho, L};
+}
+
+// The fluxes of one pass and its residual, W/m2.
+template <class N>
+struct Balance {
+    N Lu, H, lE, R;
+};
+
+template <class N>
+Balance<N> balanceAt(const Surface<N>& s, Number<N> Ts) {
+    const N qs = detail::specificHumidity<N>(detail::saturationPressure<N>(Ts), s.pa);
+    const N Lu = detail::blackBody<N>(Ts);
+    const N H = s.cp * s.rho * s.ch * s.u * (Ts - s.Ta);
+    const N lE = s.L * s.rho * s.beta * s.ch * s.u * (qs - s.qa);
+    return {Lu, H, lE, s.Q - Lu - H - lE};
+}
+
+// Where a search stands at the start of a pass.
+struct Trial {
+    int pass;
+    double Ts;    // deg C
+    double step;  // K
+};
+
+// The search from the pass at on, in N arithmetic. On closing the balance it
+// writes the fluxes of the last pass and returns true. A Traced search
+// returns false instead, before it reports the pass, at the first pass where
+// a value was not finite, and leaves at there for Real to redo.
+template <class N, class M, class Observe>
+bool searchTs(const Surface<M>& given, Trial& at, double& LuOut, double& HOut,
+              double& lEOut, Observe&& observe) {
+    const Surface<N> s = given.template as<N>();
+    for (;; ++at.pass) {
+        const N Ts = at.Ts;
+        N step = at.step;
+        const Balance<N> b = balanceAt<N>(s, Ts);
+        const N heading = b.R * step;
+        if (less(heading, 0.0))
             step = -0.5 * step;
-        const Real next = Ts + step;
-        observe(TsPass{pass, Ts.v, Lu.v, H.v, lE.v, R.v, step.v});
-        if (!detail::greater(detail::abs(R), kTolerance)) {
-            LuOut = Lu.v;
-            HOut = H.v;
-            lEOut = lE.v;
-            return detail::blackBodyTemperature(LuOut).v;
+        const N next = Ts + step;
+        if (!detail::clean(heading) || !detail::clean(next))
+            return false;
+        observe(TsPass{at.pass, Ts.v, b.Lu.v, b.H.v, b.lE.v, b.R.v, step.v});
+        if (!greater(abs(b.R), kTolerance)) {
+            LuOut = b.Lu.v;
+            HOut = b.H.v;
+            lEOut = b.lE.v;
+            return true;
         }
         // The step has shrunk below the spacing of doubles at Ts, or the walk
         // never crosses the balance: no temperature closes it.
-        if (next.v == Ts.v || pass >= kMaxTsPasses)
+        if (next.v == Ts.v || at.pass >= kMaxTsPasses)
             throw NoBalanceError();
-        Ts = next;
+        at.Ts = next.v;
+        at.step = step.v;
     }
+}
+
+// The checked search. It runs in Traced arithmetic until a pass meets a value
+// that is not finite, then redoes that pass and goes on in Real, which raises
+// the fault where it happens (or carries the NaN or the infinity of an input
+// on quietly). Up to that pass the two give the same bits.
+template <class Observe>
+double searchTsChecked(double Q, double u, double Ta, double qa, double pa, double ch,
+                       double beta, double& Lu, double& H, double& lE,
+                       Observe&& observe) {
+    const Surface<Real> checked = surface<Real>(Q, u, Ta, qa, pa, ch, beta);
+    Trial at{1, (checked.Ta + 10.0).v, -20.0};
+    if (!searchTs<Traced>(checked, at, Lu, H, lE, observe)) [[unlikely]]
+        searchTs<Real>(checked, at, Lu, H, lE, observe);
+    return detail::blackBodyTemperature(Lu).v;
 }
 
 }  // namespace
 
 double getTs(double Q, double u, double Ta, double qa, double pa, double ch,
              double beta, double& Lu, double& H, double& lE) {
-    return searchTs(Q, u, Ta, qa, pa, ch, beta, Lu, H, lE, [](const TsPass&) {});
+    return searchTsChecked(Q, u, Ta, qa, pa, ch, beta, Lu, H, lE, [](const TsPass&) {});
 }
 
 double getTs(double Q, double u, double Ta, double qa, double pa, double ch,
              double beta, double& Lu, double& H, double& lE,
              const TsObserver& observe) {
-    return searchTs(Q, u, Ta, qa, pa, ch, beta, Lu, H, lE, [&](const TsPass& p) {
+    return searchTsChecked(Q, u, Ta, qa, pa, ch, beta, Lu, H, lE, [&](const TsPass& p) {
         if (observe)
             observe(p);
     });
+}
+
+double detail::getTsReference(double Q, double u, double Ta, double qa, double pa,
+                              double ch, double beta, double& Lu, double& H,
+                              double& lE) {
+    const Surface<Plain> plain = surface<Plain>(Q, u, Ta, qa, pa, ch, beta);
+    Trial at{1, (plain.Ta + 10.0).v, -20.0};
+    searchTs<Plain>(plain, at, Lu, H, lE, [](const TsPass&) {});
+    return detail::blackBodyTemperature<Plain>(Lu).v;
 }
 
 // ---------------------------------------------------------------------------

@@ -223,6 +223,65 @@ const std::vector<SolverFailure> kSolverFailures = {
 INSTANTIATE_TEST_SUITE_P(Failures, SolverFailures, testing::ValuesIn(kSolverFailures),
                          terravel_test::rowName<SolverFailure>);
 
+// The observer overload reports every pass before the one that faults, each
+// once, and not that one; both overloads end in the same error. The faults
+// fall in different places of a pass: in its fluxes, in the sign test after
+// them, or nowhere, an infinite input running on quietly to the bound.
+struct FaultAfterPasses {
+    std::string name;
+    SolverInputs inputs;
+    Expect expect;
+    int passes;        // passes reported before the error
+    double lastTrial;  // trial temperature of the last one reported, exact
+    std::string reason;
+};
+
+void PrintTo(const FaultAfterPasses& row, std::ostream* os) { *os << row.name; }
+
+class FaultsAfterPasses : public testing::TestWithParam<FaultAfterPasses> {};
+
+TEST_P(FaultsAfterPasses, ReportEveryPassBeforeTheFaultOnce) {
+    const FaultAfterPasses& row = GetParam();
+    SCOPED_TRACE(row.reason);
+    const SolverInputs& in = row.inputs;
+    std::vector<TsPass> passes;
+    double Lu = 0.0, H = 0.0, lE = 0.0;
+    expectFailure(
+        [&] {
+            getTs(in.Q, in.u, in.Ta, in.qa, in.pa, in.ch, in.beta, Lu, H, lE,
+                  [&passes](const TsPass& pass) { passes.push_back(pass); });
+        },
+        row.expect);
+    expectFailure([&] { getTs(in.Q, in.u, in.Ta, in.qa, in.pa, in.ch, in.beta, Lu, H, lE); },
+                  row.expect);
+    ASSERT_EQ(passes.size(), static_cast<std::size_t>(row.passes));
+    for (std::size_t i = 0; i < passes.size(); ++i) {
+        ASSERT_EQ(passes[i].pass, static_cast<int>(i + 1));
+    }
+    if (!passes.empty()) {
+        EXPECT_EQ(passes.back().Ts, row.lastTrial);
+    }
+}
+
+const std::vector<FaultAfterPasses> kFaultsAfterPasses = {
+    {"pole_of_the_tetens_exponent_after_four_passes",
+     with(defaultInputs(), 0.0, 0.0, -167.3, 0.001), Expect::DivisionByZero, 4, -217.3,
+     "Q = 0, u = 0: the walk -157.3, ..., -217.3 reaches -237.3, where 237.3 + Ts is 0"},
+    {"power_overflow_after_thirteen_passes", with(defaultInputs(), 0.0, 0.0, 10.0, 0.001),
+     Expect::Overflow, 13, -220.0, "the walk 20, 0, ..., -220 reaches -240, where 10^a overflows"},
+    {"sign_test_overflow_in_the_first_pass", with(defaultInputs(), 1e308, 2.0, 15.0, 0.001),
+     Expect::Overflow, 0, 0.0, "R is about 1e308 and the sign test's R * -20 overflows"},
+    {"residual_not_a_number_in_the_first_pass", with(defaultInputs(), kNaN, 2.0, 15.0, 0.001),
+     Expect::InvalidOperation, 0, 0.0, "the sign test of a NaN residual"},
+    {"infinite_energy_walks_up_to_the_bound",
+     with(defaultInputs(), std::numeric_limits<double>::infinity(), 2.0, 15.0, 0.001),
+     Expect::NoBalance, kMaxTsPasses, 15.0 + 10.0 * kMaxTsPasses,
+     "R = +inf in every pass, quietly: the first sign test turns the step to +10 K"},
+};
+
+INSTANTIATE_TEST_SUITE_P(Failures, FaultsAfterPasses, testing::ValuesIn(kFaultsAfterPasses),
+                         terravel_test::rowName<FaultAfterPasses>);
+
 // Where the search gives up: as soon as the step no longer moves the trial
 // temperature, and otherwise after kMaxTsPasses passes.
 TEST(Failures, SearchGivesUpAtItsBound) {
