@@ -1,7 +1,8 @@
 // terravel-batch: the heat balance of every row of a CSV table.
 //
 // The main thread reads the header and writes the output in order; a reader
-// thread cuts the table into blocks of rows; worker threads compute blocks.
+// thread cuts the table into blocks of rows; the main thread and -j minus one
+// worker threads compute blocks.
 // A fixed number of blocks circulates, so memory does not grow with the
 // input, and the output keeps the input's order.
 #include <fcntl.h>
@@ -215,7 +216,7 @@ public:
     Run(const Options& options, const Layout& layout, CsvReader& reader, Output& output,
         std::optional<std::uint64_t> inputSize)
         : options_(options), layout_(layout), reader_(reader), output_(output),
-          inputSize_(inputSize), blocks_(2 * options.jobs + 2) {
+          inputSize_(inputSize), blocks_(4 * options.jobs + 4) {
         notation_ = options.format == "window" ? Notation::Window : Notation::Shortest;
         for (Block& block : blocks_)
             free_.push_back(&block);
@@ -227,7 +228,7 @@ public:
         start_ = Clock::now();
         std::thread readerThread([this] { readBlocks(); });
         std::vector<std::thread> workers;
-        for (unsigned j = 0; j < options_.jobs; ++j)
+        for (unsigned j = 1; j < options_.jobs; ++j)
             workers.emplace_back([this] { computeBlocks(); });
         try {
             writeBlocks();
@@ -309,6 +310,14 @@ private:
         }
     }
 
+    void compute(Block& block) {
+        block.out.clear();
+        block.tally = {};
+        for (std::size_t row = 0; row < block.rows; ++row)
+            appendRow(block.out, layout_, block.cells, row * layout_.columns, notation_,
+                      block.tally);
+    }
+
     void computeBlocks() {
         for (;;) {
             Block* block = nullptr;
@@ -320,30 +329,41 @@ private:
                 block = work_.front();
                 work_.pop_front();
             }
-            block->out.clear();
-            block->tally = {};
-            for (std::size_t row = 0; row < block->rows; ++row)
-                appendRow(block->out, layout_, block->cells, row * layout_.columns, notation_,
-                          block->tally);
+            compute(*block);
             std::lock_guard lock(mutex_);
             block->done = true;
             changed_.notify_all();
         }
     }
 
+    // The main thread is one of the computing threads: it writes the next
+    // block in order as soon as it is done, and computes one while it waits.
     void writeBlocks() {
         for (;;) {
             Block* block = nullptr;
+            bool write = false;
             {
                 std::unique_lock lock(mutex_);
                 changed_.wait(lock, [this] {
-                    return (!order_.empty() && order_.front()->done) ||
+                    return (!order_.empty() && order_.front()->done) || !work_.empty() ||
                            (order_.empty() && readingDone_);
                 });
-                if (order_.empty())
-                    return;
-                block = order_.front();
-                order_.pop_front();
+                if (!order_.empty() && order_.front()->done) {
+                    block = order_.front();
+                    order_.pop_front();
+                    write = true;
+                } else if (!work_.empty()) {
+                    block = work_.front();
+                    work_.pop_front();
+                } else {
+                    return;  // everything read is written
+                }
+            }
+            if (!write) {
+                compute(*block);
+                std::lock_guard lock(mutex_);
+                block->done = true;
+                continue;
             }
             output_.write(block->out);
             tally_.add(block->tally);
