@@ -18,3 +18,6 @@ xvfb-run -a $b/startup_probe 20 $b/bare_window $b/bare_window_text build/release
   2>/dev/null
 echo "== terravel-batch on a million rows, against pandas and NumPy"
 bench/batch/run.sh build/release/batch/terravel-batch
+echo "== the Python package: balance against NumPy, two threads, the row engine alone"
+PYTHONPATH=build/release/python /usr/bin/python3 bench/python/bench_balance.py \
+  --engine build/release/bench/row_engine
