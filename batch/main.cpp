@@ -26,7 +26,7 @@
 
 #include <CLI/CLI.hpp>
 
-#include "csv.h"
+#include "table_reader.h"
 #include "table.h"
 
 namespace {

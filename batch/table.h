@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-#include "csv.h"
+#include "table_reader.h"
 #include "row.h"
 
 namespace batch {

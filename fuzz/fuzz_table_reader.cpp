@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "csv.h"
+#include "table_reader.h"
 #include "table.h"
 
 namespace {

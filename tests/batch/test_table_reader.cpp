@@ -6,7 +6,7 @@
 
 #include <gtest/gtest.h>
 
-#include "csv.h"
+#include "table_reader.h"
 #include "row.h"
 #include "table.h"
 

@@ -1,4 +1,4 @@
-#include "csv.h"
+#include "table_reader.h"
 
 #include <array>
 #include <cstring>
