@@ -16,6 +16,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <deque>
 #include <mutex>
@@ -71,9 +72,26 @@ public:
     explicit Output(const std::string& path) : path_(path) {
         if (path_ == "-")
             return;
-        const std::size_t slash = path_.rfind('/');
-        const std::string folder = slash == std::string::npos ? "." : path_.substr(0, slash);
-        const std::string name = slash == std::string::npos ? path_ : path_.substr(slash + 1);
+        struct stat old{};
+        const bool exists = stat(path_.c_str(), &old) == 0;
+        if (exists && !S_ISREG(old.st_mode)) {
+            // A device or a pipe is written as it is: there is no file to keep.
+            fd_ = open(path_.c_str(), O_WRONLY | O_CLOEXEC);
+            if (fd_ < 0)
+                throw IoError{"cannot write '" + path_ + "': " + std::strerror(errno)};
+            return;
+        }
+        // Through a symbolic link, the file it points to is the one replaced.
+        std::string target = path_;
+        if (exists) {
+            if (char* resolved = realpath(path_.c_str(), nullptr)) {
+                target = resolved;
+                std::free(resolved);
+            }
+        }
+        const std::size_t slash = target.rfind('/');
+        const std::string folder = slash == std::string::npos ? "." : target.substr(0, slash);
+        const std::string name = slash == std::string::npos ? target : target.substr(slash + 1);
         std::string temporary = folder + "/." + name + ".XXXXXX";
         if (temporary.size() >= sizeof gTemporary)
             throw IoError{"cannot write '" + path_ + "': the path is too long"};
@@ -83,11 +101,11 @@ public:
         if (fd_ < 0)
             throw IoError{"cannot write '" + path_ + "': " + std::strerror(errno)};
         temporary_ = pattern.data();
+        final_ = target;
         std::memcpy(gTemporary, temporary_.c_str(), temporary_.size() + 1);
         // The new file gets the mode the old one had, or that of a new file.
-        struct stat old{};
         mode_t mode;
-        if (stat(path_.c_str(), &old) == 0) {
+        if (exists) {
             mode = old.st_mode & 07777;
         } else {
             const mode_t mask = umask(0);
@@ -124,7 +142,7 @@ public:
             throw IoError{"cannot write " + where() + ": " + std::strerror(errno)};
         }
         fd_ = -1;
-        if (rename(temporary_.c_str(), path_.c_str()) != 0)
+        if (rename(temporary_.c_str(), final_.c_str()) != 0)
             throw IoError{"cannot write " + where() + ": " + std::strerror(errno)};
         temporary_.clear();
         gTemporary[0] = '\0';
@@ -146,6 +164,7 @@ private:
     std::string where() const { return path_ == "-" ? "standard output" : "'" + path_ + "'"; }
 
     std::string path_;
+    std::string final_;      // the file the temporary one replaces
     std::string temporary_;
     int fd_ = STDOUT_FILENO;
 };

@@ -3,6 +3,7 @@ import csv
 import io
 import os
 import signal
+import stat
 import subprocess
 import time
 
@@ -127,6 +128,24 @@ def test_output_file_is_replaced_on_success_and_untouched_on_failure(tmp_path):
     assert os.listdir(tmp_path) == ["balance.csv"]
     missing = run("-o", str(tmp_path / "no" / "such.csv"), stdin=b"Ta\n15\n")
     assert missing.returncode == 2 and b"cannot write" in missing.stderr
+
+
+def test_full_disk_and_devices_and_links(tmp_path):
+    with open("/dev/full", "wb") as full:
+        done = subprocess.run([BATCH], input=b"Ta\n15\n", stdout=full, capture_output=False,
+                              stderr=subprocess.PIPE, timeout=60)
+    assert done.returncode == 2 and b"No space left on device" in done.stderr
+    # A device is written to, never replaced by a file.
+    done = run("-o", "/dev/full", stdin=b"Ta\n15\n")
+    assert done.returncode == 2 and b"No space left on device" in done.stderr
+    assert stat.S_ISCHR(os.stat("/dev/full").st_mode)
+    # Through a link, the file it points to is replaced and the link stays.
+    target = tmp_path / "target.csv"
+    target.write_bytes(b"old\n")
+    link = tmp_path / "link.csv"
+    link.symlink_to(target)
+    assert run("-o", str(link), stdin=b"Ta\n15\n").returncode == 0
+    assert link.is_symlink() and table(target.read_bytes())[1][4] == DEFAULT_TS
 
 
 def big_table(rows):
