@@ -59,7 +59,15 @@ std::optional<double> readCell(std::string_view cell) {
         text.remove_prefix(1);
     double value = 0.0;
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (error != std::errc{} || end != text.data() + text.size() || !std::isfinite(value))
+    if (end != text.data() + text.size())
+        return std::nullopt;
+    // A number too small for a double reads as what it rounds to (0 or a
+    // subnormal), as it does in the window; one too large is refused.
+    if (error == std::errc::result_out_of_range)
+        value = calculator::readNumber(text);
+    else if (error != std::errc{})
+        return std::nullopt;
+    if (!std::isfinite(value))
         return std::nullopt;
     return value;
 }

@@ -135,6 +135,8 @@ TEST(ReadCell, AcceptsOnlyWholeFiniteDecimalNumbers) {
         {"nan", std::nullopt, "Ta = \"nan\" is not a finite number"},
         {"-inf", std::nullopt, "Ta = \"-inf\" is not a finite number"},
         {"1e999", std::nullopt, "Ta = \"1e999\" is not a finite number"},
+        {"-1e-400", -0.0, nullptr},          // rounds to a zero, as in the window
+        {"2e-320", 2e-320, nullptr},         // a subnormal
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string("cell \"") + c.cell + "\"");
