@@ -510,12 +510,12 @@ int run(const Options& options) {
 
 int main(int argc, char** argv) {
     CLI::App app{
-        "Computes the surface heat balance of every row of a CSV table.\n"
-        "Reads INPUT (standard input when it is - or missing), finds the columns "
-        "Ta, rh, u, pa, albedo, ch, beta, Rs, Ld, G by name, and writes the table with "
-        "the results ea, qa, Rsu, Ts, Lu, H, lE, es, qs, Rn, bowen, evap and error.\n"
-        "Exit status: 0 every row balanced, 1 some rows are error rows, 2 usage error, "
-        "malformed table, or input/output failure.",
+        "Computes the surface heat balance of every row of a CSV table.\n\n"
+        "Reads INPUT (standard input when it is - or missing), finds the columns\n"
+        "Ta, rh, u, pa, albedo, ch, beta, Rs, Ld, G by name, and writes the table with\n"
+        "the results ea, qa, Rsu, Ts, Lu, H, lE, es, qs, Rn, bowen, evap and error.\n\n"
+        "Exit status: 0 every row balanced, 1 some rows are error rows, 2 a usage\n"
+        "error, a malformed table, or an input or output failure. See terravel-batch(1).\n",
         kProgram};
     Options options;
     app.add_option("INPUT", options.input, "CSV table to read (- for standard input)");
