@@ -249,21 +249,19 @@ public:
         std::vector<std::thread> workers;
         for (unsigned j = 1; j < options_.jobs; ++j)
             workers.emplace_back([this] { computeBlocks(); });
+        std::exception_ptr writeFault;
         try {
             writeBlocks();
         } catch (...) {
-            stop();
-            readerThread.join();
-            for (std::thread& worker : workers)
-                worker.join();
-            endProgress();
-            throw;
+            writeFault = std::current_exception();
         }
         stop();
         readerThread.join();
         for (std::thread& worker : workers)
             worker.join();
         endProgress();
+        if (writeFault)
+            std::rethrow_exception(writeFault);
         if (readFault_)
             std::rethrow_exception(readFault_);
         return tally_;
@@ -329,12 +327,15 @@ private:
         }
     }
 
-    void compute(Block& block) {
+    void computeAndMarkDone(Block& block) {
         block.out.clear();
         block.tally = {};
         for (std::size_t row = 0; row < block.rows; ++row)
             appendRow(block.out, layout_, block.cells, row * layout_.columns, notation_,
                       block.tally);
+        std::lock_guard lock(mutex_);
+        block.done = true;
+        changed_.notify_all();
     }
 
     void computeBlocks() {
@@ -348,10 +349,7 @@ private:
                 block = work_.front();
                 work_.pop_front();
             }
-            compute(*block);
-            std::lock_guard lock(mutex_);
-            block->done = true;
-            changed_.notify_all();
+            computeAndMarkDone(*block);
         }
     }
 
@@ -379,9 +377,7 @@ private:
                 }
             }
             if (!write) {
-                compute(*block);
-                std::lock_guard lock(mutex_);
-                block->done = true;
+                computeAndMarkDone(*block);
                 continue;
             }
             output_.write(block->out);

@@ -53,42 +53,46 @@ std::size_t inputIndex(std::string_view name) {
 
 }  // namespace
 
-std::optional<double> readCell(std::string_view cell) {
+namespace {
+
+enum class Reading { Number, Empty, NotANumber, NotFinite };
+
+// What a cell holds; value is set for a Number.
+Reading readInto(std::string_view cell, double& value) {
     std::string_view text = trimBlanks(cell);
+    if (text.empty())
+        return Reading::Empty;
     if (text.size() > 1 && text.front() == '+' && text[1] != '-' && text[1] != '+')
         text.remove_prefix(1);
-    double value = 0.0;
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
     if (end != text.data() + text.size())
-        return std::nullopt;
+        return Reading::NotANumber;
     // A number too small for a double reads as what it rounds to (0 or a
     // subnormal), as it does in the window; one too large is refused.
     if (error == std::errc::result_out_of_range)
         value = calculator::readNumber(text);
     else if (error != std::errc{})
-        return std::nullopt;
-    if (!std::isfinite(value))
+        return Reading::NotANumber;
+    return std::isfinite(value) ? Reading::Number : Reading::NotFinite;
+}
+
+}  // namespace
+
+std::optional<double> readCell(std::string_view cell) {
+    double value = 0.0;
+    if (readInto(cell, value) != Reading::Number)
         return std::nullopt;
     return value;
 }
 
 std::string unreadableMessage(std::string_view column, std::string_view cell) {
-    const std::string name(column);
-    const std::string_view text = trimBlanks(cell);
-    if (text.empty())
-        return name + " is empty";
-    std::string quoted;
-    quoted.reserve(cell.size() + 2);
-    quoted.push_back('"');
-    quoted.append(cell);
-    quoted.push_back('"');
     double value = 0.0;
-    const char* begin = text.data() + (text.front() == '+' ? 1 : 0);
-    const auto [end, error] = std::from_chars(begin, text.data() + text.size(), value);
-    if (end == text.data() + text.size() &&
-        (error == std::errc::result_out_of_range || (error == std::errc{} && !std::isfinite(value))))
-        return name + " = " + quoted + " is not a finite number";
-    return name + " = " + quoted + " is not a number";
+    const Reading reading = readInto(cell, value);
+    std::string text(column);
+    if (reading == Reading::Empty)
+        return text + " is empty";
+    text.append(" = \"").append(cell).append("\"");
+    return text + (reading == Reading::NotFinite ? " is not a finite number" : " is not a number");
 }
 
 Layout makeLayout(const Cells& header, const std::array<std::optional<double>, 10>& sets) {
